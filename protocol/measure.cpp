@@ -6,6 +6,7 @@
 
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -34,7 +35,7 @@ double powerValue(int channel, quint16 raw, bool fahrenheit)
     }
     case 6: // mains voltage, 1 V
         return raw;
-    default: // output, USB voltages and frequency, tenths
+    default: // output voltage and current, USB voltages, frequency: tenths
         return raw / 10.0;
     }
 }
