@@ -12,7 +12,7 @@
 #include <array>
 #include <cstring>
 
-Q_LOGGING_CATEGORY(lcHid, "ampora.hid")
+Q_LOGGING_CATEGORY(lcHid, "ampora.hid", QtInfoMsg)
 
 namespace {
 const QString kSupportedModels[] = {QStringLiteral("5002"), QStringLiteral("5003")};
