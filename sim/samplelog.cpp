@@ -122,8 +122,14 @@ void SimulatedUnit::setMaxSetsPerRecord(int sets)
 {
     std::lock_guard lock(m_mutex);
     m_maxSetsPerRecord = std::max(0, sets);
-    if (m_log.active && sets > 0)
-        m_log.setsPerRecord = std::min(m_log.setsPerRecord, sets);
+    applySetsLimit();
+}
+
+void SimulatedUnit::applySetsLimit()
+{
+    m_log.setsPerRecord = m_log.fittingSets;
+    if (m_maxSetsPerRecord > 0)
+        m_log.setsPerRecord = std::min(m_log.setsPerRecord, m_maxSetsPerRecord);
 }
 
 void SimulatedUnit::restartCounter()
@@ -149,10 +155,9 @@ void SimulatedUnit::startLog(const std::string& parameters)
     for (int channel : channels)
         setBytes += sampleBytes(channel);
     // A record holds what fits and covers at most about 100 ms.
-    int sets = std::min(kRecordDataBytes / setBytes, std::max(1, rate / 10));
-    if (m_maxSetsPerRecord > 0)
-        sets = std::min(sets, m_maxSetsPerRecord);
-    m_log = Log{true, rate, channels, sets, Clock::now(), 0, 0};
+    const int sets = std::min(kRecordDataBytes / setBytes, std::max(1, rate / 10));
+    m_log = Log{true, rate, channels, sets, sets, Clock::now(), 0, 0};
+    applySetsLimit();
     m_wake.notify_all();
 }
 

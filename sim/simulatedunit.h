@@ -103,6 +103,7 @@ private:
         bool active = false;
         int rate = 0;
         std::vector<int> channels;
+        int fittingSets = 1;       // sets a record takes by size and the 100 ms bound
         int setsPerRecord = 1;
         Clock::time_point start;
         uint64_t sent = 0;         // samples already packed into records
@@ -119,6 +120,7 @@ private:
     void storeSettings(const uint8_t* packet);
     void tuneVoltage(const std::string& digits);
     void startLog(const std::string& parameters);
+    void applySetsLimit();
     void stopLog(bool confirm);
     uint64_t samplesDue(Clock::time_point now) const;
     Clock::time_point dueTime(uint64_t sample) const;
