@@ -22,6 +22,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # start_app [VAR=value...]: starts ampora in the background, sets APP_PID.
 start_app() {
+    : > "$AMPORA_PROBE_IN"   # a restarted app must not replay old commands
+    : > "$AMPORA_PROBE_OUT"
     env "$@" LD_PRELOAD="$AMPORA_SIM_LIB:$AMPORA_PROBE_LIB" "$AMPORA_BIN" >>"$E2E_OUT/app.log" 2>&1 &
     APP_PID=$!
 }
