@@ -177,7 +177,7 @@ void SwapFile::setHeader(const SwapFileHeader& header)
         emit swapFileError(MappingFailed);
         return;
     }
-    uchar* block = m_file.map(0, kBlockSize);
+    uchar* block = mapRegion(0, kBlockSize);
     if (!block) {
         m_file.close();
         emit swapFileError(MappingFailed);
@@ -293,7 +293,7 @@ bool SwapFile::readHeader()
         m_aborted = true;
         return false;
     }
-    uchar* block = m_file.map(0, kBlockSize);
+    uchar* block = mapRegion(0, kBlockSize);
     if (!block) {
         emit swapFileError(MappingFailed);
         return false;
@@ -327,7 +327,7 @@ SwapFileHeader SwapFile::readHeader(const QString& path)
     SwapFileHeader unreadable;
     unreadable.deviceKind = SwapFileHeader::kUnreadable;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() < kBlockSize)
         return unreadable;
     uchar* block = file.map(0, kBlockSize);
     if (!block)
@@ -438,7 +438,7 @@ bool SwapFile::loadPower(int seconds, const SeriesList& series, ProgressDialog* 
     const qint64 rec = recordBytes();
     const qint64 wanted = qint64(seconds) * rec * kPeriodsPerSecond / m_header.period;
     const qint64 count = std::min(wanted, recordCount() * rec) / rec;
-    uchar* data = count > 0 ? m_file.map(kBlockSize, count * rec) : nullptr;
+    uchar* data = mapRegion(kBlockSize, count * rec);
     if (!data) {
         emit swapFileError(MappingFailed);
         return false;
@@ -507,7 +507,7 @@ bool SwapFile::readWindow(double center, double width, const SeriesList& series,
     // One more than the length covers a record lying exactly on the end.
     const qint64 last = std::clamp(first + recordsIn((end - start) * perSecond) + 1, first + 1, count);
     const qint64 rec = recordBytes();
-    uchar* data = m_file.map(kBlockSize + first * rec, (last - first) * rec);
+    uchar* data = mapRegion(kBlockSize + first * rec, (last - first) * rec);
     if (!data) {
         emit swapFileError(MappingFailed);
         return false;
@@ -515,6 +515,15 @@ bool SwapFile::readWindow(double center, double width, const SeriesList& series,
     const bool ok = insertRecords(data, last - first, end, series, indexing, nullptr);
     m_file.unmap(data);
     return ok;
+}
+
+// QFile maps past the end of a file without complaint, and touching such a
+// page kills the process; a region must lie inside the file.
+uchar* SwapFile::mapRegion(qint64 offset, qint64 size)
+{
+    if (offset < 0 || size <= 0 || offset + size > m_file.size())
+        return nullptr;
+    return m_file.map(offset, size);
 }
 
 qint64 SwapFile::recordBytes() const
@@ -536,7 +545,7 @@ bool SwapFile::readEndTime()
     const qint64 count = recordCount();
     if (count < 1)
         return false;
-    uchar* last = m_file.map(kBlockSize + (count - 1) * recordBytes(), sizeof(double));
+    uchar* last = mapRegion(kBlockSize + (count - 1) * recordBytes(), sizeof(double));
     if (!last)
         return false;
     const double time = doubleAt(last);

@@ -97,6 +97,7 @@ private:
     bool readWindow(double center, double width, const SeriesList& series, Indexing indexing);
     bool openForReading(const QString& path);
     bool readEndTime();
+    uchar* mapRegion(qint64 offset, qint64 size);
     qint64 recordBytes() const;
     qint64 recordCount() const;
     bool insertRecords(const uchar* data, qint64 count, double endTime, const SeriesList& series,
