@@ -36,6 +36,8 @@
 #include <qcustomplot.h>
 
 namespace {
+constexpr int kFlushPeriodMs = 10;
+constexpr int kReplotPeriodMs = 33; // about 30 frames a second, whatever the sample rate
 constexpr qint64 kNoticeIntervalMs = 86400000; // one day
 constexpr int kCustomTimeItem = 4;
 constexpr int kNoTimeLimit = -1;
@@ -105,6 +107,15 @@ MainWindow::MainWindow(QWidget* parent)
 
     createToolbar();
     statusBar()->addPermanentWidget(m_marquee->parentWidget(), 0);
+
+    connect(&m_flushTimer, &QTimer::timeout, this, &MainWindow::reRangeX);
+    m_flushTimer.start(kFlushPeriodMs);
+    m_replotTimer.setSingleShot(true);
+    m_replotTimer.setInterval(kReplotPeriodMs);
+    connect(&m_replotTimer, &QTimer::timeout, this, [this] {
+        if (QCustomPlot* plot = plotter())
+            plot->replot();
+    });
 
     settings.beginGroup(QStringLiteral("Options"));
     const bool dark = settings.value(QStringLiteral("dark-color"), false).toBool();
@@ -227,7 +238,9 @@ void MainWindow::createToolbar()
     const int customSeconds = settings.value(QStringLiteral("Options/serie-length-sec"), 10).toInt();
 
     m_actionSave = ui->toolBar->addAction(tr("Save"));
+    connect(m_actionSave, &QAction::triggered, this, &MainWindow::on_actionSave);
     m_actionOpen = ui->toolBar->addAction(tr("Open"));
+    connect(m_actionOpen, &QAction::triggered, this, &MainWindow::on_actionLoad);
 
     m_viewMenu = new QMenu(tr("View"), this);
     auto* viewButton = new QToolButton(this);
@@ -269,6 +282,7 @@ void MainWindow::createToolbar()
     ui->toolBar->addWidget(spacer(QSizePolicy::Expanding, 164, 32));
     auto* zoom = new QToolButton(this);
     zoom->setText(QStringLiteral("Zoom 1:1"));
+    connect(zoom, &QToolButton::clicked, this, &MainWindow::on_zoom);
     ui->toolBar->addWidget(zoom);
     ui->toolBar->addWidget(spacer(QSizePolicy::Expanding, 64, 32));
 }
@@ -347,6 +361,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+        if (answer == QMessageBox::Yes)
+            saveAll();
         break;
     }
     event->accept();
@@ -535,33 +551,6 @@ void MainWindow::hideStatusWarning()
     OverCurrent::instance()->hideOverCurrent();
 }
 
-void MainWindow::on_startPowerMeasurement(const QString& command)
-{
-    sendCommand(command);
-}
-
-void MainWindow::on_stopButton()
-{
-    DeviceControl stop = DeviceControl::m_currentDeviceControl.stopRequest();
-    emit stopMeasurement(stop);
-}
-
-void MainWindow::on_stopMeasurement(DeviceControl&)
-{
-    if (!plotter() || !Helpers::isMeasuring)
-        return;
-    sendCommand(QStringLiteral("LOGSTOP\n"));
-    Helpers::isMeasuring = false;
-}
-
-void MainWindow::terminateMeasuring()
-{
-    qDebug("MainWindow::terminateMeasuring");
-    DeviceControl stop = DeviceControl::m_currentDeviceControl.stopRequest();
-    emit stopMeasurement(stop);
-    Helpers::isMeasuring = false;
-}
-
 void MainWindow::enableToolbar(bool enable, bool keepOpenAndSettings)
 {
     m_actionSave->setEnabled(enable);
@@ -570,24 +559,4 @@ void MainWindow::enableToolbar(bool enable, bool keepOpenAndSettings)
     m_timeLabelAction->setEnabled(enable);
     m_timeLabel->setEnabled(enable);
     m_timeCombo->setEnabled(enable);
-}
-
-void MainWindow::on_closeTab(int index)
-{
-    closeTabSilent(index, true);
-}
-
-void MainWindow::closeTabSilent(int index, bool)
-{
-    QWidget* page = ui->tabWidget->widget(index);
-    if (!page)
-        return;
-    ui->tabWidget->removeTab(index);
-    page->deleteLater();
-}
-
-void MainWindow::closeAllTabs()
-{
-    for (int count = ui->tabWidget->count(); count > 0; --count)
-        closeTabSilent(0, true);
 }

@@ -1,11 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPalette>
+#include <QTimer>
+#include <qcustomplot.h>
+
+#include "recording/series.h"
 
 class DeviceControl;
 class GLWidget;
+class MeasureAll;
+class MeasurePower;
+class QCPAbstractPlottable;
+class QCPRange;
+class QMouseEvent;
+class QWheelEvent;
 class MarqueeLabel;
 class Packet;
 class PopUp;
@@ -13,6 +24,7 @@ class PowerDataPacket;
 class PowerGetPacket;
 class PowerPacket;
 class PowerPanel;
+class PowerPlot;
 class QCustomPlot;
 class QComboBox;
 class QDockWidget;
@@ -73,15 +85,51 @@ public:
     void on_currentTabChanged(int index);
     void on_contextMenuRequested(const QPoint& pos);
 
-    // Runs and tabs.
+    // Tabs.
+    GLWidget* addTab();
+    GLWidget* addPowerTab();
+    void adjustAxisName(const QList<int>& channels, bool fahrenheit);
+
+    // Runs.
+    void on_startPowerLog(const QString& command);
     void on_startPowerMeasurement(const QString& command);
-    void on_stopButton();
+    void on_stopPowerMeasurement(const QString& command);
     void on_stopMeasurement(DeviceControl& control);
+    void addPacket(const MeasurePower& packet);
+    void addPacket(const MeasureAll& packet);
+    void on_stopButton();
     void terminateMeasuring();
     void enableToolbar(bool enable, bool keepOpenAndSettings);
+    void on_channelsAdded();
+    // Coalesces the many replot requests of a run to the display rate.
+    void requestReplot();
+
+    // Navigation and readout.
+    void reRangeX();
+    void on_rangeChanged(const QCPRange& newRange, const QCPRange& oldRange, QCPAxis* _axis);
+    void on_rangeBorderReached(double new_lo, double new_up);
+    void on_mouseRelease(QMouseEvent* event);
+    void adjustRanges(double centre, double width);
+    void on_mouseWheel(QWheelEvent* event);
+    void on_axisDoubleClick(QCPAxis* axis, QCPAxis::SelectablePart part, QMouseEvent* event);
+    void on_plottableDoubleClick(QCPAbstractPlottable* plottable, QMouseEvent* event);
+    void on_zoom();
+    void on_mouseMove(QMouseEvent* event);
+    void on_axisUnitChanged(QCPAxis* axis, int _upper, QList<double>& mTickVector,
+                            QList<QString>& tickVectorLabels);
+
+    // Saving, loading and closing.
+    void on_actionSave();
+    bool save(int index);
+    void saveAll();
+    void on_actionLoad();
+    bool loadFile(const QString& path);
     void on_closeTab(int index);
-    void closeTabSilent(int index, bool removeUnsaved);
+    void closeTabSilent(int index, bool addEmptyTab);
     void closeAllTabs();
+    void on_swapFileError(int code);
+
+    int viewSpan() const { return m_viewSpan; }
 
 signals:
     void enableMeasurement();
@@ -109,6 +157,14 @@ private:
     void routeTextAnswer(const PowerPacket& packet);
     void sendPowerRequest(const PowerPacket& request);
     static QString languageDataFolder();
+    void connectPlot(GLWidget* widget);
+    void finishEmptyTabs();
+    QString chooseSaveName(int index);
+    bool replaceFile(const QString& path);
+    void resetChannelAxes(int count);
+    void centreTimeWindow(double t);
+    void showReadout(double time, const QList<double>& values);
+    void appendToSwapFile(GLWidget* widget, const SeriesList& series, bool deleteAfter);
 
     Ui_MainWindow* ui = nullptr;
     QPalette m_defaultPalette;
@@ -135,4 +191,16 @@ private:
     QAction* m_timeLabelAction = nullptr;
     QComboBox* m_timeCombo = nullptr;
     int m_timeLimit = 10;
+
+    qint64 m_runStart = 0;
+    quint64 m_sampleBase = 0;
+    quint64 m_lastCounter = 0;
+    bool m_newTabDue = true;
+    const int m_viewSpan = 10;
+    int m_timePrecision = 2;
+    bool m_borderReached = false;
+    double m_borderLow = 0;
+    double m_borderHigh = 0;
+    QTimer m_flushTimer;
+    QTimer m_replotTimer;
 };

@@ -98,7 +98,7 @@ void MainWindow::connectPanelOnce()
     if (m_panelConnected)
         return;
     m_panelConnected = true;
-    connect(m_powerPanel, &PowerPanel::startPowerLog, this, &MainWindow::on_startPowerMeasurement);
+    connect(m_powerPanel, &PowerPanel::startPowerLog, this, &MainWindow::on_startPowerLog);
     connect(m_powerPanel, &PowerPanel::stopPowerLog, this, [this](const QString& command) {
         sendCommand(command);
         m_powerPanel->stopLog();
@@ -113,6 +113,13 @@ void MainWindow::connectPanelOnce()
 
 void MainWindow::on_deviceDisconnected()
 {
+    // Whatever the unit sent before it went away belongs in the file: finish
+    // the run as if it had been stopped, instead of leaving the newest
+    // seconds only in memory.
+    if (Helpers::isMeasuring && plotter()) {
+        m_powerPanel->logFinished();
+        on_stopPowerMeasurement(QString());
+    }
     setWindowTitle(QCoreApplication::applicationName() + tr(" - no device connected"));
     HidDevice::device()->disconnectDevice();
     m_powerPanel->togglePowerIndicator(false);
@@ -162,7 +169,10 @@ void MainWindow::on_packetReceived(unsigned char* data, int length)
             emit enableMeasurement();
         break;
     case Descriptors::kMeasureAll:
-        if (Helpers::isMeasuring && OverCurrent::instance()->isOver())
+        if (!Helpers::isMeasuring)
+            break;
+        addPacket(MeasureAll(packet));
+        if (OverCurrent::instance()->isOver())
             showStatusWarning();
         break;
     case Descriptors::kPower: {
@@ -186,6 +196,7 @@ void MainWindow::on_packetPowerReceived(PowerPacket& packet)
     switch (descriptor) {
     case Descriptors::kPowerLogEnded:
         m_powerPanel->logFinished();
+        on_stopPowerMeasurement(QString());
         break;
     case Descriptors::kPowerGet: {
         PowerGetPacket block(packet);
@@ -202,8 +213,12 @@ void MainWindow::on_packetPowerReceived(PowerPacket& packet)
         sendPowerRequest(PowerPacket::settingsRequest());
         break;
     default:
-        if (!Helpers::isMeasuring)
+        if (Helpers::isMeasuring) {
+            addPacket(MeasurePower(packet));
+            requestReplot();
+        } else {
             sendCommand(QLatin1String(kLogStop));
+        }
         break;
     }
 }

@@ -7,7 +7,14 @@
 // answers are lines "<id> <answer>" appended to $AMPORA_PROBE_OUT.
 //   title                         the main window's title
 //   status                        the status bar's message and its style sheet
-//   click <object>                clicks a button (or triggers an action) by object or action text
+//   click <object>                clicks a button (or triggers an action) by object or action text;
+//                                 answers at once, so a modal dialog it opens can be worked next
+//   answer <button text>          presses a button of the open message box
+//   filedialog <path>             chooses path in the open file dialog and accepts it
+//   graph <i>                     points of graph i of the current tab: count, first and last time
+//   points <i> <n>                the first n points of graph i as time:value
+//   closetab <i>                  asks to close tab i, as its close button does
+//   dragtime <pixels>             drags the time axis of the current tab by pixels to the right
 //   text <object>                 the text of a label or button
 //   enabled <object>              1 or 0
 //   cell <table> <row> <column>   a table item's text
@@ -30,6 +37,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <qcustomplot.h>
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
@@ -61,7 +72,7 @@ T* find(const QString& name)
 QString click(const QString& name)
 {
     if (auto* button = find<QAbstractButton>(name)) {
-        button->click();
+        QTimer::singleShot(0, button, &QAbstractButton::click);
         return QStringLiteral("ok");
     }
     QMainWindow* window = mainWindow();
@@ -69,11 +80,88 @@ QString click(const QString& name)
         return QStringLiteral("error no window");
     for (QAction* action : window->findChildren<QAction*>()) {
         if (action->objectName() == name || action->text() == name) {
-            action->trigger();
+            QTimer::singleShot(0, action, &QAction::trigger);
             return QStringLiteral("ok");
         }
     }
     return QStringLiteral("error no button ") + name;
+}
+
+QString answerBox(const QString& text)
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box)
+        return QStringLiteral("error no message box");
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text().remove(QLatin1Char('&')) == text) {
+            QTimer::singleShot(0, button, &QAbstractButton::click);
+            return box->text();
+        }
+    }
+    return QStringLiteral("error no button ") + text;
+}
+
+QString chooseFile(const QString& path)
+{
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog)
+        return QStringLiteral("error no file dialog");
+    // Typed into the name field, as a user would; the dialog resolves the path.
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+    else
+        dialog->selectFile(path);
+    QTimer::singleShot(0, dialog, &QDialog::accept);
+    return QStringLiteral("ok");
+}
+
+QCustomPlot* currentPlot()
+{
+    auto* tabs = find<QTabWidget>(QStringLiteral("tabWidget"));
+    return tabs && tabs->currentWidget() ? tabs->currentWidget()->findChild<QCustomPlot*>() : nullptr;
+}
+
+QString graph(const QStringList& args)
+{
+    QCustomPlot* plot = currentPlot();
+    const int index = args.value(0).toInt();
+    if (!plot || index >= plot->graphCount())
+        return QStringLiteral("error no graph");
+    const auto data = plot->graph(index)->data();
+    if (data->isEmpty())
+        return QStringLiteral("0");
+    return QStringLiteral("%1 %2 %3")
+        .arg(data->size())
+        .arg(data->constBegin()->key, 0, 'f', 4)
+        .arg((data->constEnd() - 1)->key, 0, 'f', 4);
+}
+
+QString points(const QStringList& args)
+{
+    QCustomPlot* plot = currentPlot();
+    const int index = args.value(0).toInt();
+    if (!plot || index >= plot->graphCount())
+        return QStringLiteral("error no graph");
+    const auto data = plot->graph(index)->data();
+    QStringList out;
+    for (auto it = data->constBegin(); it != data->constEnd() && out.size() < args.value(1).toInt(); ++it)
+        out << QStringLiteral("%1:%2").arg(it->key, 0, 'f', 4).arg(it->value, 0, 'g', 10);
+    return out.join(QLatin1Char(' '));
+}
+
+QString dragTime(int pixels)
+{
+    QCustomPlot* plot = currentPlot();
+    if (!plot)
+        return QStringLiteral("error no plot");
+    const QRect rect = plot->axisRect()->rect();
+    const QPoint from(rect.center().x(), rect.bottom() + 8); // on the time axis
+    const QPoint to = from + QPoint(pixels, 0);
+    QTest::mousePress(plot, Qt::LeftButton, Qt::NoModifier, from);
+    for (int step = 1; step <= 10; ++step)
+        QTest::mouseMove(plot, from + QPoint(pixels * step / 10, 0));
+    QTest::mouseRelease(plot, Qt::LeftButton, Qt::NoModifier, to);
+    return QStringLiteral("ok");
 }
 
 QString text(const QString& name)
@@ -145,6 +233,24 @@ QString answer(const QString& command, const QStringList& args)
                       : QStringLiteral("error no window");
     if (command == QLatin1String("click"))
         return click(args.join(QLatin1Char(' ')));
+    if (command == QLatin1String("answer"))
+        return answerBox(args.join(QLatin1Char(' ')));
+    if (command == QLatin1String("filedialog"))
+        return chooseFile(args.join(QLatin1Char(' ')));
+    if (command == QLatin1String("graph"))
+        return graph(args);
+    if (command == QLatin1String("points"))
+        return points(args);
+    if (command == QLatin1String("closetab")) {
+        auto* tabWidget = find<QTabWidget>(QStringLiteral("tabWidget"));
+        if (!tabWidget)
+            return QStringLiteral("error no tabs");
+        const int index = args.value(0).toInt();
+        QTimer::singleShot(0, tabWidget, [tabWidget, index] { emit tabWidget->tabCloseRequested(index); });
+        return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("dragtime"))
+        return dragTime(args.value(0).toInt());
     if (command == QLatin1String("text"))
         return text(args.value(0));
     if (command == QLatin1String("enabled")) {
