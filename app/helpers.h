@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QChar>
+#include <QList>
+#include <QMap>
+#include <QString>
+
 class QColor;
 class QCPAxis;
 class QCustomPlot;
 class QPalette;
-class QString;
 class QWidget;
 
 // Process-wide mode flags and small shared helpers.
@@ -23,6 +27,22 @@ public:
 
     // Both flags clear: the legacy logger protocol.
     static bool loggerMode() { return !powerMode && !power600Mode; }
+
+    // Time texts, GUI-free (helpers_time.cpp). Times are seconds from the
+    // start of a recording.
+    static QString timeToString(double t, bool withUnit, int decimals);
+    static QString timeToSeconds(double t, bool withUnit, int decimals);
+    static QString timeToNative(double t, bool withUnit, int decimals);
+    // First-row labels are offsets from the last major tick; majors holds the
+    // full time of each major tick by tick index, and under -1 the left-edge text.
+    static void timeToLabels(double step, const QList<double>& ticks, QList<QString>& labels,
+                             QMap<int, QString>& majors);
+    // Scale of a logger value: 1, 1000 or 1000000.
+    static int divider(double v);
+    static QChar unitCharA(int divider);
+    static QChar unitCharV(int divider);
+    // "(1.000 kHz)" for a period of 10 (units of 100 us).
+    static QString sampleRateToFQString(int period);
 
     // Widget helpers, defined in the widget library (helpers_widgets.cpp).
     static QPalette darkPalette();
