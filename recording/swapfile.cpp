@@ -198,8 +198,19 @@ bool SwapFile::append(double from, double to, const SeriesList& series, bool del
 {
     if (!Helpers::loggerMode())
         return appendPower(from, to, series, deleteAfter);
+    return appendIndexed(series, deleteAfter, Indexing::ByChannel);
+}
+
+bool SwapFile::appendPower(double /*from*/, double /*to*/, const SeriesList& series, bool deleteAfter)
+{
+    return appendIndexed(series, deleteAfter, Indexing::ByPosition);
+}
+
+bool SwapFile::appendIndexed(const SeriesList& series, bool deleteAfter, Indexing indexing)
+{
     QMutexLocker lock(&m_writeMutex);
-    const bool ok = writeRecords(series, Indexing::ByChannel);
+    const bool ok = openForAppending() && writeRecords(series, indexing);
+    // The caller moved these points out of the plot for us; they end here.
     if (deleteAfter) {
         for (const Series& s : series)
             if (s)
@@ -208,44 +219,47 @@ bool SwapFile::append(double from, double to, const SeriesList& series, bool del
     return ok;
 }
 
-bool SwapFile::appendPower(double /*from*/, double /*to*/, const SeriesList& series, bool deleteAfter)
+bool SwapFile::openForAppending()
 {
-    QMutexLocker lock(&m_writeMutex);
-    const bool ok = writeRecords(series, Indexing::ByPosition);
-    if (deleteAfter) {
-        for (const Series& s : series)
-            if (s)
-                s->clear();
+    if (m_file.isOpen() && m_file.isWritable())
+        return true;
+    m_file.close();
+    if (m_file.open(QIODevice::ReadWrite | QIODevice::Append))
+        return true;
+    qCInfo(lcSwapFile) << "SwapFile::append FAILED to open file";
+    emit swapFileError(WriteFailed);
+    return false;
+}
+
+// The series records are built from, in record order; none when one of
+// them is missing.
+QList<const QCPGraphDataContainer*> SwapFile::recordedSeries(const SeriesList& series, Indexing indexing) const
+{
+    const int walked = std::min<int>(std::max<int>(m_header.channelCount, 0), int(m_channelOrder.size()));
+    QList<const QCPGraphDataContainer*> recorded;
+    for (int k = 0; k < walked; ++k) {
+        const int index = indexing == Indexing::ByPosition ? k : m_channelOrder.at(k);
+        if (index >= series.size() || !series.at(index))
+            return {};
+        recorded.append(series.at(index).get());
     }
-    return ok;
+    return recorded;
 }
 
 // Called with m_writeMutex held.
 bool SwapFile::writeRecords(const SeriesList& series, Indexing indexing)
 {
-    if (!m_file.isOpen() || !m_file.isWritable()) {
-        m_file.close();
-        if (!m_file.open(QIODevice::ReadWrite | QIODevice::Append)) {
-            qCInfo(lcSwapFile) << "SwapFile::append FAILED to open file";
-            emit swapFileError(WriteFailed);
-            return false;
-        }
-    }
-    // A record always has channelCount values, so the file stays readable
-    // even when the mask names fewer channels; missing values stay zero.
-    const int values = std::max<int>(m_header.channelCount, 0);
-    const int walked = std::min<int>(values, int(m_channelOrder.size()));
-    QList<const QCPGraphDataContainer*> walkedSeries;
-    int rows = std::numeric_limits<int>::max();
-    for (int k = 0; k < walked; ++k) {
-        const int index = indexing == Indexing::ByPosition ? k : m_channelOrder.at(k);
-        const QCPGraphDataContainer* s = index < series.size() ? series.at(index).get() : nullptr;
-        rows = std::min(rows, s ? s->size() : 0);
-        walkedSeries.append(s);
-    }
-    if (walkedSeries.isEmpty() || rows == 0)
+    const QList<const QCPGraphDataContainer*> recorded = recordedSeries(series, indexing);
+    int rows = recorded.isEmpty() ? 0 : std::numeric_limits<int>::max();
+    for (const QCPGraphDataContainer* s : recorded)
+        rows = std::min(rows, s->size());
+    if (rows == 0)
         return true;
 
+    // A record always has channelCount values, so the file stays readable
+    // even when the mask names fewer channels; missing values stay zero.
+    const int values = m_header.channelCount;
+    const int walked = int(recorded.size());
     const int doubles = values + 1;
     const qint64 bytesPerRecord = qint64(doubles) * qint64(sizeof(double));
     const int chunkRecords = int(std::max<qint64>(1, kWriteChunkBytes / bytesPerRecord));
@@ -254,9 +268,9 @@ bool SwapFile::writeRecords(const SeriesList& series, Indexing indexing)
     int filled = 0;
     for (int row = 0; row < rows; ++row) {
         double* record = chunk.data() + size_t(filled) * size_t(doubles);
-        record[0] = (walkedSeries.first()->constBegin() + row)->key;
+        record[0] = (recorded.first()->constBegin() + row)->key;
         for (int k = 0; k < walked; ++k)
-            record[k + 1] = (walkedSeries.at(k)->constBegin() + row)->value;
+            record[k + 1] = (recorded.at(k)->constBegin() + row)->value;
         if (++filled == chunkRecords || row == rows - 1) {
             const qint64 bytes = filled * bytesPerRecord;
             if (m_file.write(reinterpret_cast<const char*>(chunk.data()), bytes) != bytes)

@@ -91,6 +91,9 @@ signals:
 private:
     enum class Indexing { ByPosition, ByChannel };
 
+    bool appendIndexed(const SeriesList& series, bool deleteAfter, Indexing indexing);
+    bool openForAppending();
+    QList<const QCPGraphDataContainer*> recordedSeries(const SeriesList& series, Indexing indexing) const;
     bool writeRecords(const SeriesList& series, Indexing indexing);
     bool readRangeIndexed(double center, double width, const SeriesList& series, Indexing indexing);
     bool loadPower(int seconds, const SeriesList& series, ProgressDialog* progress);

@@ -68,8 +68,6 @@ struct HeaderFields
     qint16 period = 1000; // 10 Hz
     QList<quint8> list = {0, 1};
     QList<quint8> list32;
-    qint16 fahrenheit = 0;
-    qint16 custom = 0;
 };
 
 // The 512-byte block without a start time.
@@ -84,8 +82,6 @@ QByteArray headerBlock(const HeaderFields& f)
     block[12] = char(f.kind);
     for (int i = 0; i < f.list.size(); ++i)
         block[13 + i] = char(f.list.at(i));
-    putLe(block, 22, quint16(f.fahrenheit), 2);
-    putLe(block, 24, quint16(f.custom), 2);
     putLe(block, 40, f.mask32, 4);
     for (int i = 0; i < f.list32.size(); ++i)
         block[44 + i] = char(f.list32.at(i));
@@ -303,6 +299,7 @@ void TestSwapFile::runHeaderBytes()
     QCOMPARE(bytes.left(504), expected);
     const qint64 start = qint64(getLe(bytes, 504, 8));
     QVERIFY2(start >= before && start <= after, qPrintable(QString::number(start)));
+    QCOMPARE(swap.startTime(), start);
     QCOMPARE(swap.channelOrder(), order);
 }
 
