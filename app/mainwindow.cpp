@@ -112,10 +112,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_flushTimer.start(kFlushPeriodMs);
     m_replotTimer.setSingleShot(true);
     m_replotTimer.setInterval(kReplotPeriodMs);
-    connect(&m_replotTimer, &QTimer::timeout, this, [this] {
-        if (QCustomPlot* plot = plotter())
-            plot->replot();
-    });
+    connect(&m_replotTimer, &QTimer::timeout, this, &MainWindow::replotNow);
 
     settings.beginGroup(QStringLiteral("Options"));
     const bool dark = settings.value(QStringLiteral("dark-color"), false).toBool();

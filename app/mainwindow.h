@@ -103,6 +103,7 @@ public:
     void on_channelsAdded();
     // Coalesces the many replot requests of a run to the display rate.
     void requestReplot();
+    void replotNow();
 
     // Navigation and readout.
     void reRangeX();
@@ -202,5 +203,8 @@ private:
     double m_borderLow = 0;
     double m_borderHigh = 0;
     QTimer m_flushTimer;
+    bool m_readoutDue = false;
+    double m_readoutTime = 0;
+    QMap<int, QList<double>> m_readoutValues;
     QTimer m_replotTimer;
 };

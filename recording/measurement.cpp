@@ -216,7 +216,11 @@ void MainWindow::addPacket(const MeasurePower& packet)
             insertPoint(*series[k], timeOf(first + j), samples[j]);
         next = timeOf(first + samples.size());
     }
-    m_powerPanel->fillInstant(next, channels, values, m_readoutLabel, m_darkColor, widget);
+    // Shown at the display rate with the next replot: laying out the rich
+    // readout for every record would cost more than everything else here.
+    m_readoutTime = next;
+    m_readoutValues = values;
+    m_readoutDue = true;
     lock.unlock();
     if (m_timeLimit != -1 && next > m_timeLimit)
         on_stopButton();
@@ -332,6 +336,19 @@ void MainWindow::requestReplot()
 {
     if (!m_replotTimer.isActive())
         m_replotTimer.start();
+}
+
+void MainWindow::replotNow()
+{
+    GLWidget* widget = currentWidget();
+    if (!widget)
+        return;
+    if (m_readoutDue) {
+        m_readoutDue = false;
+        m_powerPanel->fillInstant(m_readoutTime, m_powerPanel->recordedChannels(), m_readoutValues, m_readoutLabel,
+                                  m_darkColor, widget);
+    }
+    widget->plotter()->replot();
 }
 
 void MainWindow::reRangeX()

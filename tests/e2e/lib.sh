@@ -40,7 +40,7 @@ wait_until() {
 trace_has() { grep -qF -- "$1" "$AMPORA_SIM_TRACE"; }
 wait_trace() { wait_until "${2:-20}" trace_has "$1" || fail "the unit never saw: $1"; }
 
-window_with_name() { xdotool search --name "$1" >/dev/null 2>&1; }
+window_with_name() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 wait_window() { wait_until "${2:-20}" window_with_name "$1" || fail "no window named: $1"; }
 window_title() { xdotool getwindowname "$(xdotool search --pid "$1" --name . 2>/dev/null | tail -n 1)" 2>/dev/null; }
 
