@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QStatusBar>
 
 namespace {
@@ -132,11 +133,19 @@ void MainWindow::on_deviceDisconnected()
 void MainWindow::on_deviceOpenFailed(const QString& serial, const QString& reason)
 {
     setWindowTitle(QCoreApplication::applicationName() + tr(" - unit found but cannot be opened"));
-    showStatusError(tr("A unit (serial number %1) is attached but cannot be opened: %2. "
-                       "Install the udev rule: sudo install -m 644 packaging/60-kelvane-power.rules "
-                       "/etc/udev/rules.d/ && sudo udevadm control --reload && sudo udevadm trigger, "
-                       "then plug the unit in again.")
-                        .arg(serial, reason.isEmpty() ? tr("access denied") : reason));
+    const QString text = tr("A unit (serial number %1) is attached but cannot be opened: %2. "
+                            "Install the udev rule: sudo install -m 644 packaging/60-kelvane-power.rules "
+                            "/etc/udev/rules.d/ && sudo udevadm control --reload && sudo udevadm trigger, "
+                            "then plug the unit in again.")
+                             .arg(serial, reason.isEmpty() ? tr("access denied") : reason);
+    showStatusError(text);
+    // The status bar cuts a text this long; the fix must be readable. The
+    // link reports a failed open once per attachment, so this box does not pile up.
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Unit cannot be opened"), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->setModal(false);
+    box->show();
 }
 
 void MainWindow::on_packetReceived(unsigned char* data, int length)
