@@ -26,7 +26,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QMenu>
 #include <QPointer>
+#include <QTabBar>
 #include <QTimer>
 
 #include <cstring>
@@ -277,6 +279,47 @@ private slots:
         m_window->closeTabSilent(0, true);
         m_window->addTab();
         QCOMPARE(tabs()->tabText(2), QStringLiteral("Capture 3"));
+    }
+
+    void tabBarMenuCloses_data()
+    {
+        QTest::addColumn<int>("under"); // the tab under the pointer, -1 none
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("left");
+        const QStringList all{"Capture 1", "Capture 2", "Capture 3"};
+        QTest::newRow("left of the first") << 0 << "Close tabs to the left" << all;
+        QTest::newRow("left of the last") << 2 << "Close tabs to the left" << QStringList{"Capture 3"};
+        QTest::newRow("right of the last") << 2 << "Close tabs to the right" << all;
+        QTest::newRow("right of the first") << 0 << "Close tabs to the right" << QStringList{"Capture 1"};
+        QTest::newRow("right of no tab") << -1 << "Close tabs to the right" << QStringList{};
+        QTest::newRow("all") << 1 << "Close all tabs" << QStringList{};
+    }
+    void tabBarMenuCloses()
+    {
+        QFETCH(int, under);
+        QFETCH(QString, action);
+        QFETCH(QStringList, left);
+        for (int i = 0; i < 3; ++i)
+            m_window->addTab();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTabBar* bar = tabs()->tabBar();
+        const QPoint pos = under < 0 ? bar->tabRect(2).center() + QPoint(bar->tabRect(2).width(), 0)
+                                     : bar->tabRect(under).center();
+        QTimer::singleShot(50, [action] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* item : menu->actions()) {
+                    if (item->text() == action)
+                        menu->setActiveAction(item);
+                }
+                QTest::keyClick(menu, Qt::Key_Return);
+            }
+        });
+        m_window->on_contextMenuRequested(pos);
+        QStringList texts;
+        for (int i = 0; i < tabs()->count(); ++i)
+            texts << tabs()->tabText(i);
+        QCOMPARE(texts, left);
     }
 
     void otherModelClosesTabs()
