@@ -97,6 +97,7 @@ public:
     void on_stopMeasurement(DeviceControl& control);
     void addPacket(const MeasurePower& packet);
     void addPacket(const MeasureAll& packet);
+    quint64 sampleIndex(quint64 counter, int count, double periodMs);
     void on_stopButton();
     void terminateMeasuring();
     void enableToolbar(bool enable, bool keepOpenAndSettings);

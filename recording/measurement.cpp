@@ -175,6 +175,22 @@ void MainWindow::on_startPowerMeasurement(const QString& command)
     sendCommand(command);
 }
 
+// Index of a packet's first sample in the run, from the unit's 24-bit
+// counter; the run's start time follows the packet that begins the count.
+quint64 MainWindow::sampleIndex(quint64 counter, int count, double periodMs)
+{
+    if (counter == 0)
+        m_runStart = QDateTime::currentMSecsSinceEpoch() - qint64(count * periodMs);
+    if (counter < m_lastCounter) {
+        // A counter that went past its 24 bits continues the time line; one
+        // the unit restarted continues it from where the last packet ended.
+        const bool wrapped = (m_lastCounter + count) % kCounterRange == counter;
+        m_sampleBase += wrapped ? kCounterRange : m_lastCounter + count;
+    }
+    m_lastCounter = counter;
+    return m_sampleBase + counter;
+}
+
 void MainWindow::addPacket(const MeasurePower& packet)
 {
     GLWidget* widget = currentWidget();
@@ -190,18 +206,8 @@ void MainWindow::addPacket(const MeasurePower& packet)
     const int rate = m_powerPanel->sampleRate().toInt();
     if (rate <= 0)
         return;
-    const double periodMs = 1000.0 / rate;
-    if (counter == 0)
-        m_runStart = QDateTime::currentMSecsSinceEpoch() - qint64(count * periodMs);
-    if (counter < m_lastCounter) {
-        // A counter that went past its 24 bits continues the time line; one
-        // the unit restarted continues it from where the last packet ended.
-        const bool wrapped = (m_lastCounter + count) % kCounterRange == counter;
-        m_sampleBase += wrapped ? kCounterRange : m_lastCounter + count;
-    }
-    m_lastCounter = counter;
     // Times from the sample index itself, so they stay exact over hours.
-    const quint64 first = m_sampleBase + counter;
+    const quint64 first = sampleIndex(counter, count, 1000.0 / rate);
     const auto timeOf = [rate](quint64 index) { return double(index) / rate; };
 
     const QList<int> channels = m_powerPanel->recordedChannels();
@@ -235,16 +241,8 @@ void MainWindow::addPacket(const MeasureAll& packet)
     SeriesList& series = widget->data();
     const quint64 counter = packet.recordIndex();
     const int count = packet.sampleCount();
-    const double periodMs = DeviceControl::m_currentDeviceControl.sampleRate() * 0.1;
-    if (counter == 0)
-        m_runStart = QDateTime::currentMSecsSinceEpoch() - qint64(count * periodMs);
-    if (counter < m_lastCounter) {
-        const bool wrapped = (m_lastCounter + count) % kCounterRange == counter;
-        m_sampleBase += wrapped ? kCounterRange : m_lastCounter + count;
-    }
-    m_lastCounter = counter;
-    const quint64 first = m_sampleBase + counter;
     const quint16 period = DeviceControl::m_currentDeviceControl.sampleRate();
+    const quint64 first = sampleIndex(counter, count, period * 0.1);
     const auto timeOf = [period](quint64 index) { return double(index) * period / 10000.0; };
 
     double next = 0;
