@@ -5,8 +5,12 @@
 #include "protocol/packet.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QIODevice>
 #include <QLoggingCategory>
 #include <QMutexLocker>
+#include <QThread>
 #include <QTimer>
 
 #include <array>
@@ -20,6 +24,25 @@ constexpr int kAnswerAttempts = 1000;   // about one minute of 60 ms reads
 constexpr int kAnswerReadTimeoutMs = 60;
 constexpr int kPowerOnDelayMs = 2000;   // the unit needs this long after an upload
 constexpr unsigned char kPowerReportId = 0x07;
+constexpr int kReleaseDelayMs = 1000;      // the unit notices the closed handle
+constexpr int kSearchAttempts = 10;
+constexpr int kSearchPauseMs = 200;
+constexpr int kEntryDelayMs = 5;
+constexpr int kBootloaderPollMs = 100;
+constexpr unsigned char kFirstBlock = 3;
+constexpr unsigned char kNextBlock = 4;
+constexpr unsigned char kEndOfImage = 5;
+constexpr unsigned char kCloseBootloader = 6;
+
+// Waits without freezing the window: the update dialog's Close must work.
+void pause(int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(qMin<qint64>(5, qMax<qint64>(0, deadline.remainingTime())));
+    }
+}
 
 QString serialOf(const hid_device_info* record)
 {
@@ -276,4 +299,134 @@ void HidDevice::postUpdate()
         if (m_instance)
             m_instance->sendCommand(QStringLiteral("PSW1\r\n"));
     });
+}
+
+bool HidDevice::update(QIODevice* image)
+{
+    m_terminateRequested = false;
+    releaseForUpdate();
+    for (int attempt = 0; attempt < kSearchAttempts; ++attempt) {
+        const bool found = searchDevice(true, false);
+        pause(kSearchPauseMs);
+        if (found)
+            break;
+    }
+    if (!m_bootloaderMode && !waitForBootloader())
+        return false;
+    QCoreApplication::processEvents();
+    const qint64 size = image->size();
+    if (size == 0)
+        return failUpload(tr("Firmware file too short."));
+    if (!sendImage(image, size))
+        return false;
+    return finishImage();
+}
+
+void HidDevice::releaseForUpdate()
+{
+    m_checkTimer->stop();
+    m_readTimer->stop();
+    QCoreApplication::processEvents();
+    disconnectDevice();
+    QCoreApplication::processEvents();
+    pause(kReleaseDelayMs);
+    m_bootloaderMode = false;
+}
+
+bool HidDevice::waitForBootloader()
+{
+    if (Helpers::loggerMode())
+        sendPacket(BootModePacket());
+    else
+        sendPacket(BootModePowerPacket());
+    pause(kEntryDelayMs);
+    QCoreApplication::processEvents();
+    disconnectDevice();
+    QCoreApplication::processEvents();
+    pause(kReleaseDelayMs);
+
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_bootloaderMode) {
+        pause(kBootloaderPollMs);
+        searchDevice(true, true);
+        QCoreApplication::processEvents();
+        if (m_bootloaderMode)
+            break;
+        if (m_terminateRequested) {
+            qCInfo(lcHid) << "HidDevice::update() cancelled while waiting for the bootloader";
+            return failUpload(tr("Update cancelled."));
+        }
+        if (waited.hasExpired(m_bootloaderWaitMs)) {
+            qCWarning(lcHid) << "HidDevice::update() no bootloader after" << m_bootloaderWaitMs << "ms";
+            return failUpload(tr("The unit did not enter its bootloader."));
+        }
+    }
+    return true;
+}
+
+bool HidDevice::sendImage(QIODevice* image, qint64 size)
+{
+    qint64 blocks = 0;
+    while (size > 0) {
+        const QByteArray data = image->read(kBlockSize);
+        if (data.isEmpty())
+            break;
+        if (writeFrame(blocks == 0 ? kFirstBlock : kNextBlock, data) <= 0) {
+            const QString text = hidError(m_handle);
+            qCWarning(lcHid) << "HidDevice::update() write failed" << text;
+            return failUpload(text);
+        }
+        // Percent of the whole file, header included, already sent.
+        emit updatePercentChanged(static_cast<int>(blocks * 4800 / size));
+        ++blocks;
+        QCoreApplication::processEvents();
+        if (blocks == 1 && !waitAnswer()) {
+            qCWarning(lcHid) << "first read failed";
+            postUpdate();
+            return failUpload(tr("Bootloader returns ERROR."));
+        }
+        if (kBlockSize * blocks >= size)
+            break;
+    }
+    return true;
+}
+
+bool HidDevice::finishImage()
+{
+    emit updatePercentChanged(100);
+    if (writeFrame(kEndOfImage, QByteArray()) > 0 && waitAnswer()) {
+        writeFrame(kCloseBootloader, QByteArray());
+        // The bootloader leaves the bus and starts the new firmware; looking
+        // for the unit at once would only find the bootloader on its way out.
+        disconnectDevice();
+        pause(kReleaseDelayMs);
+        emit updateCompleted();
+        postUpdate();
+        skipUpdating();
+        return true;
+    }
+    const QString text = hidError(m_handle);
+    emit updatePercentChanged(100);
+    emit updateFailed(text);
+    postUpdate();
+    skipUpdating();
+    return false;
+}
+
+int HidDevice::writeFrame(unsigned char command, const QByteArray& data)
+{
+    std::array<unsigned char, kWriteSize> buffer{};
+    buffer[1] = command;
+    buffer[2] = static_cast<unsigned char>(data.size());
+    std::memcpy(buffer.data() + 3, data.constData(), qMin<int>(data.size(), kBlockSize));
+    return write(buffer.data());
+}
+
+bool HidDevice::failUpload(const QString& text)
+{
+    emit updatePercentChanged(100);
+    emit updateFailed(text);
+    skipUpdating();
+    return false;
 }

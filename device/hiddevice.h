@@ -27,6 +27,10 @@ public:
     static constexpr int kReportSize = 64;
     static constexpr int kWriteSize = 65;
     static constexpr int kMaxCommandLength = 63;
+    // A unit reboots into its bootloader within a few seconds; one that has
+    // not appeared by then never will without the user's help.
+    static constexpr int kBootloaderWaitMs = 30000;
+    static constexpr int kBlockSize = 48; // image bytes per bootloader frame
 
     static HidDevice* device(QObject* parent = nullptr);
     ~HidDevice() override;
@@ -41,6 +45,10 @@ public:
     int sendCommand(const QString& text);
 
     bool waitAnswer();
+    // Streams the image (positioned after its header) through the unit's
+    // bootloader. Blocks, processing events; reports through the update signals.
+    bool update(QIODevice* image);
+    void setBootloaderWaitMs(int milliseconds) { m_bootloaderWaitMs = milliseconds; }
     static QString hidError(hid_device* handle);
     void postUpdate();
     void skipUpdating();
@@ -74,6 +82,12 @@ private:
     bool openListed(const hid_device_info* record, bool bootloader);
     bool qualifies(const hid_device_info* record) const;
     void startTimers();
+    void releaseForUpdate();
+    bool waitForBootloader();
+    bool sendImage(QIODevice* image, qint64 size);
+    bool finishImage();
+    int writeFrame(unsigned char command, const QByteArray& data);
+    bool failUpload(const QString& text);
 
     hid_device* m_handle = nullptr;
     QTimer* m_checkTimer = nullptr;
@@ -84,6 +98,7 @@ private:
     QString m_modelCode;
     bool m_bootloaderMode = false;
     bool m_terminateRequested = false;
+    int m_bootloaderWaitMs = kBootloaderWaitMs;
     bool m_handingOver = false; // inside packetReceived; main thread only
     QString m_openFailureReported; // serial whose failed open was already signalled
 
