@@ -130,13 +130,14 @@ void Updater::on_checkUpdatesSW()
 
 void Updater::on_checkUpdatesFW(const QString& serial)
 {
-    // The attached unit decides what is asked, whatever the caller passed.
-    Q_UNUSED(serial)
     if (m_firmwareDownloader->state() == Downloader::kBusy)
         return;
-    m_firmwareSerial = HidDevice::device()->serialNumber();
-    qCDebug(lcUpdater) << "Updater::on_checkUpdatesFW() unit" << m_firmwareSerial;
-    m_firmwareDownloader->startDownloadInfo(firmwareQuery(m_firmwareSerial));
+    // The attached unit decides what is asked; the check time is kept under
+    // the serial the caller's once-a-day test reads.
+    const QString attached = HidDevice::device()->serialNumber();
+    m_firmwareSerial = serial.isEmpty() ? attached : serial;
+    qCDebug(lcUpdater) << "Updater::on_checkUpdatesFW() unit" << attached;
+    m_firmwareDownloader->startDownloadInfo(firmwareQuery(attached));
 }
 
 void Updater::on_deviceConnected(const QString& serial)

@@ -194,16 +194,26 @@ private slots:
         QCOMPARE(m_server.requests().size(), before + 1);
     }
 
+    // The caller's serial (a logger's nine digits, or the unit's own) keys
+    // the once-a-day test.
+    void firmwareChecksAtMostOnceADayPerUnit_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("unit serial") << "500398765432";
+        QTest::newRow("logger serial") << "000012345";
+    }
+
     void firmwareChecksAtMostOnceADayPerUnit()
     {
+        QFETCH(QString, serial);
         attach(Model::Power600, "500398765432");
         m_server.setRoute(QStringLiteral("/getfirmware"), {versionDocument("1.0.0")});
         auto checker = updater();
         const int before = m_server.requests().size();
         QSignalSpy answered(checker.get(), &Updater::newFWAvailable);
-        checker->on_deviceConnected(QStringLiteral("500398765432"));
+        checker->on_deviceConnected(serial);
         QVERIFY(answered.wait(20000));
-        checker->on_deviceConnected(QStringLiteral("500398765432"));
+        checker->on_deviceConnected(serial);
         QTest::qWait(500);
         QCOMPARE(answered.count(), 1);
         QCOMPARE(m_server.requests().size(), before + 1);
