@@ -105,9 +105,11 @@ void Downloader::timeout()
         return;
     qCWarning(lcDownloader) << "transfer stalled, aborting" << m_reply->url().toString();
     // abort() finishes the reply as an error, which reports the completion.
-    QNetworkReply* reply = m_reply;
-    reply->abort();
+    // The partial file is dropped; the reason stays for whoever looks later.
+    m_reply->abort();
     reset();
+    m_error = tr("The download stalled and was stopped.");
+    m_info = m_error;
 }
 
 void Downloader::progressTmr(qint64, qint64)

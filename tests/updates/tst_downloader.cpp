@@ -168,6 +168,8 @@ private slots:
         QVERIFY(!errorAtCompletion.isEmpty());
         QCOMPARE(downloader->state(), Downloader::kIdle);
         QVERIFY(downloader->file().isEmpty());
+        QVERIFY(!downloader->hasDownloadLink());
+        QCOMPARE(downloader->error(), QStringLiteral("The download stalled and was stopped."));
         QTest::qWait(800); // the watchdog must not fire a second completion
         QCOMPARE(done.count(), 1);
     }
