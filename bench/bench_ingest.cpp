@@ -13,6 +13,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_ingest [seconds]     default 180
 #include "app/helpers.h"
 #include "app/mainwindow.h"
+#include "app/settings.h"
 #include "device/hiddevice.h"
 #include "plot/glwidget.h"
 #include "plot/powerplot.h"
@@ -59,6 +60,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(35, atoi(argv[1])) : 180;
 
+    // Update checks go to a closed port on this machine, never outside.
+    Settings().setValue(QStringLiteral("Update/server"), QStringLiteral("https://127.0.0.1:9"));
     auto unit = sim::Bus::instance().unit();
     unit->setMaxSetsPerRecord(1);
     unit->setOutput(true);

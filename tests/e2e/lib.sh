@@ -21,6 +21,11 @@ echo 0 > "$E2E_OUT/probe-id"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # start_app [VAR=value...]: starts ampora in the background, sets APP_PID.
+# Update checks go to a closed port on this machine, never outside.
+ini_dir="$HOME/Quenlor/Quenlor Ampora"
+mkdir -p "$ini_dir"
+printf '[Update]\nserver=https://127.0.0.1:9\n' > "$ini_dir/Quenlor Ampora.ini"
+
 start_app() {
     : > "$AMPORA_PROBE_IN"   # a restarted app must not replay old commands
     : > "$AMPORA_PROBE_OUT"

@@ -4,6 +4,7 @@
 // The input is cut into 64-byte reports as the HID link hands them over.
 #include "app/helpers.h"
 #include "app/mainwindow.h"
+#include "app/settings.h"
 #include "device/hiddevice.h"
 #include "recording/powerpanel.h"
 #include "sim/simulatedunit.h"
@@ -31,6 +32,8 @@ MainWindow* window()
         QCoreApplication::setApplicationName(QStringLiteral("Quenlor Ampora fuzz"));
         app = new QApplication(argc, argv);
         sim::Bus::instance().unit()->setSilent(true); // only the fuzzer talks
+        // Update checks go to a closed port on this machine, never outside.
+        Settings().setValue(QStringLiteral("Update/server"), QStringLiteral("https://127.0.0.1:9"));
         main = new MainWindow;
         HidDevice::device()->searchDevice(true);
         main->on_comboboxTimeAcivated(3); // no time limit
