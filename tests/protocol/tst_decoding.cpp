@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "protocol/reports.h"
 #include "protocol/channelinfo.h"
 #include "protocol/filter.h"
 #include "protocol/measure.h"
@@ -9,19 +10,6 @@
 using Values = QMap<int, QList<double>>;
 
 namespace {
-QByteArray report(std::initializer_list<unsigned char> head)
-{
-    QByteArray bytes(Packet::kSize, '\0');
-    int i = 0;
-    for (unsigned char byte : head)
-        bytes[i++] = char(byte);
-    return bytes;
-}
-
-Packet packetOf(const QByteArray& bytes)
-{
-    return Packet(reinterpret_cast<const unsigned char*>(bytes.constData()), int(bytes.size()));
-}
 
 ChannelInfo loggerChannel(unsigned char channel, unsigned char type, unsigned char base = 0, unsigned char exponent = 0)
 {

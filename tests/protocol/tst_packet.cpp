@@ -1,24 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "protocol/reports.h"
 #include "protocol/packet.h"
 #include "protocol/powerdatapacket.h"
 
 #include <QTest>
-
-namespace {
-QByteArray report(std::initializer_list<unsigned char> head)
-{
-    QByteArray bytes(Packet::kSize, '\0');
-    int i = 0;
-    for (unsigned char byte : head)
-        bytes[i++] = char(byte);
-    return bytes;
-}
-
-Packet packetOf(const QByteArray& bytes)
-{
-    return Packet(reinterpret_cast<const unsigned char*>(bytes.constData()), int(bytes.size()));
-}
-} // namespace
 
 class TestPacket : public QObject
 {
