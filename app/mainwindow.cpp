@@ -13,6 +13,8 @@
 #include "recording/marqueelabel.h"
 #include "recording/overcurrent.h"
 #include "recording/powerpanel.h"
+#include "settings/optionsdialog.h"
+#include "settings/optionsdialog500.h"
 #include "updates/updater.h"
 
 #include <QApplication>
@@ -130,9 +132,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_updater = new Updater(this);
     connect(m_updater, &Updater::newSWAvailable, this, &MainWindow::on_newSWAvailable);
     connect(m_updater, &Updater::newFWAvailable, this, &MainWindow::on_newFWAvailable);
-    connect(this, &MainWindow::enableMeasurement, this, [this] {
-        m_updater->on_deviceConnected(QStringLiteral("%1").arg(DeviceInfo::stored().serialNumber(), 9, 10, QLatin1Char('0')));
-    });
+    connect(this, &MainWindow::enableMeasurement, this, [this] { m_updater->on_deviceConnected(storedSerial()); });
     repaint();
 }
 
@@ -140,6 +140,7 @@ MainWindow::~MainWindow()
 {
     on_stopButton();
     delete HidDevice::device();
+    delete m_optionsDialog;
     storeLayout();
     disconnect();
     delete ui;
@@ -376,17 +377,15 @@ void MainWindow::changeEvent(QEvent* event)
     }
 }
 
-QString MainWindow::languageDataFolder()
+QString MainWindow::storedSerial()
 {
-    QDir folder(QCoreApplication::applicationDirPath());
-    folder.cdUp();
-    return folder.canonicalPath();
+    return QStringLiteral("%1").arg(DeviceInfo::stored().serialNumber(), 9, 10, QLatin1Char('0'));
 }
 
 bool MainWindow::loadLanguage(const QString& code)
 {
     const QString title = windowTitle();
-    const bool loaded = m_translator->load(QStringLiteral("QtLanguage_") + code, languageDataFolder(),
+    const bool loaded = m_translator->load(QStringLiteral("QtLanguage_") + code, OptionsDialogBase::languageDataFolder(),
                                            QString(), QString());
     QCoreApplication::installTranslator(m_translator);
     retranslate();
@@ -475,14 +474,50 @@ void MainWindow::on_actionSettings()
         on_actionSettings500();
         return;
     }
-    showStatusMessage(tr("The settings of this unit cannot be edited yet."), 5000);
+    if (!m_optionsDialog) {
+        m_optionsDialog = new OptionsDialog(m_updater, this);
+        connectOptionsDialog(m_optionsDialog);
+    }
+    // This dialog asks for the block itself once the status shows the unit answers.
+    runOptionsDialog(m_optionsDialog, PowerPacket::statusRequest());
 }
 
 void MainWindow::on_actionSettings500()
 {
     if (Helpers::isMeasuring)
         return;
-    showStatusMessage(tr("The settings of this unit cannot be edited yet."), 5000);
+    // One dialog per opening; its connections go with it.
+    OptionsDialog500 dialog(m_updater, this);
+    connectOptionsDialog(&dialog);
+    runOptionsDialog(&dialog, PowerPacket::settingsRequest());
+}
+
+void MainWindow::connectOptionsDialog(OptionsDialogBase* dialog)
+{
+    connect(dialog, &OptionsDialogBase::languageChanged, this, [this](int index) {
+        m_language = index;
+        loadLanguage(Settings::languageCodes().value(index, Settings::languageCodes().first()));
+    });
+    connect(dialog, &OptionsDialogBase::timeFormatChanged, this, &MainWindow::on_timeFormatChanged);
+    connect(dialog, &OptionsDialogBase::changeColorTheme, this, &MainWindow::on_changeColorTheme);
+    connect(dialog, &OptionsDialogBase::changeColors, this, &MainWindow::on_changeColors);
+    connect(this, &MainWindow::deviceInfoReceved, dialog, &OptionsDialogBase::fillFWInfo);
+    connect(dialog, &OptionsDialogBase::checkSWUpdates, m_updater, &Updater::on_checkUpdatesSW);
+    connect(dialog, &OptionsDialogBase::checkFWUpdates, this, [this] { m_updater->on_checkUpdatesFW(storedSerial()); });
+    connect(m_updater, &Updater::newSWAvailable, dialog, &OptionsDialogBase::on_newSWAvailable);
+    connect(m_updater, &Updater::newFWAvailable, dialog, &OptionsDialogBase::on_newFWAvailable);
+    connect(m_powerPanel, &PowerPanel::paketReceived, dialog, &OptionsDialogBase::on_paketReceived);
+    connect(m_powerPanel, &PowerPanel::paketDataReceived, dialog, &OptionsDialogBase::on_paketDataReceived);
+}
+
+void MainWindow::runOptionsDialog(OptionsDialogBase* dialog, const PowerPacket& request)
+{
+    dialog->setLanguages(Settings::languageNames(), m_language);
+    sendPowerRequest(request);
+    dialog->exec();
+    Settings().sync();
+    if (QCustomPlot* plot = plotter())
+        plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void MainWindow::on_changeColorTheme(bool dark)

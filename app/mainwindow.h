@@ -20,6 +20,8 @@ class QWheelEvent;
 class MarqueeLabel;
 class Packet;
 class PopUp;
+class OptionsDialog;
+class OptionsDialogBase;
 class PowerDataPacket;
 class PowerGetPacket;
 class PowerPacket;
@@ -158,7 +160,9 @@ private:
     void showStatus(const QString& text, int timeoutMs, const char* lightColor, const char* darkColor);
     void routeTextAnswer(const PowerPacket& packet);
     void sendPowerRequest(const PowerPacket& request);
-    static QString languageDataFolder();
+    static QString storedSerial();
+    void connectOptionsDialog(OptionsDialogBase* dialog);
+    void runOptionsDialog(OptionsDialogBase* dialog, const PowerPacket& request);
     void connectPlot(GLWidget* widget);
     void finishEmptyTabs();
     QString chooseSaveName(int index);
@@ -180,6 +184,7 @@ private:
     QLabel* m_readoutLabel = nullptr;
     PopUp* m_popup = nullptr;
     Updater* m_updater = nullptr;
+    OptionsDialog* m_optionsDialog = nullptr;
     QString m_readoutFormat;
     bool m_panelConnected = false;
     bool m_deviceFound = false; // a unit is attached, whether or not it could be opened

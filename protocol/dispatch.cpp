@@ -13,6 +13,7 @@
 #include "protocol/powerdatapacket.h"
 #include "recording/overcurrent.h"
 #include "recording/powerpanel.h"
+#include "settings/optionsdialog.h"
 #include "settings/powergetpacket.h"
 #include "updates/updater.h"
 
@@ -210,7 +211,8 @@ void MainWindow::on_packetPowerReceived(PowerPacket& packet)
     case Descriptors::kPowerGet: {
         PowerGetPacket block(packet);
         emit paketReceived(block);
-        sendPowerRequest(PowerPacket::statusRequest());
+        if (!OptionsDialog::m_waitForVtune)
+            sendPowerRequest(PowerPacket::statusRequest());
         break;
     }
     case Descriptors::kPowerData: {
@@ -242,6 +244,10 @@ void MainWindow::routeTextAnswer(const PowerPacket& packet)
         return;
     }
     const QString text = QString::fromLatin1(bytes.left(end)).trimmed();
+    if (OptionsDialog::m_waitForVtune && text.contains(QLatin1String("OK"))) {
+        sendPowerRequest(PowerPacket::settingsRequest());
+        return;
+    }
     if (text == QLatin1String("ON") || text == QLatin1String("OFF")) {
         m_powerPanel->responsePowerStatus(text == QLatin1String("ON"));
         sendPowerRequest(PowerPacket::settingsRequest());
