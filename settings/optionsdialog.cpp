@@ -41,8 +41,9 @@ OptionsDialog::OptionsDialog(Updater* updater, QWidget* parent)
     if (Helpers::power600Mode) {
         ui->radioButtonVoltage->setChecked(true);
         adjustTuneControl();
-        connect(ui->radioButtonVoltage, &QRadioButton::clicked, this, &OptionsDialog::adjustTuneControl);
-        connect(ui->radioButtonDigipot, &QRadioButton::clicked, this, &OptionsDialog::adjustTuneControl);
+        // Only a change of mode: clicking the mode already chosen would store
+        // the raw position as the voltage or reset the voltage being typed.
+        connect(ui->radioButtonVoltage, &QRadioButton::toggled, this, &OptionsDialog::adjustTuneControl);
         connect(ui->pushButtonVtune, &QPushButton::clicked, this, &OptionsDialog::startVoltageTune);
     }
 }
@@ -157,7 +158,9 @@ void OptionsDialog::importModel(const QJsonObject& object)
 {
     const QJsonValue value = object.value(QStringLiteral("v12Value"));
     m_v12Value = value.isDouble() ? value.toDouble() : 12.0;
-    adjustTuneControl();
+    // In raw mode the box keeps the position; the voltage shows on the way back.
+    if (ui->radioButtonVoltage->isChecked())
+        adjustTuneControl();
 }
 
 void OptionsDialog::retranslateForm()
