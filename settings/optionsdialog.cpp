@@ -18,11 +18,11 @@ OptionsDialog::OptionsDialog(Updater* updater, QWidget* parent)
     ui->setupUi(this);
     const QStringList none{tr("NONE"), tr("NONE")};
     const QList<Screen> screens{
-        {ui->labelShowTotal_2, ui->checkBoxShowTotal_2, PowerGetPacket::kScreenTotal, PowerGetPacket::Total,
+        {ui->labelShowTotal_2, PowerGetPacket::kScreenTotal, ui->checkBoxShowTotal_2, PowerGetPacket::kScreenTotal, PowerGetPacket::Total,
          tr("TOTAL"), none + QStringList{tr("NONE")}},
-        {ui->labelShowMain_2, ui->checkBoxShowMain_2, PowerGetPacket::kScreenPower, PowerGetPacket::Power,
+        {ui->labelShowMain_2, PowerGetPacket::kScreenPower, ui->checkBoxShowMain_2, PowerGetPacket::kScreenPower, PowerGetPacket::Power,
          tr("POWER"), none + QStringList{tr("LOAD")}},
-        {ui->labelShowUser_2, ui->checkBoxShowUser_2, PowerGetPacket::kScreenSite600, PowerGetPacket::Site,
+        {ui->labelShowUser_2, PowerGetPacket::kScreenSite600, ui->checkBoxShowUser_2, PowerGetPacket::kScreenSite600, PowerGetPacket::Site,
          tr("SITE"), none + QStringList{tr("NONE")}},
     };
     const QList<ScreenSwitch> usb{{ui->checkBoxUSB1, PowerGetPacket::kScreenAux},
@@ -151,14 +151,17 @@ void OptionsDialog::parseModel()
 
 void OptionsDialog::exportModel(QJsonObject& object) const
 {
-    object.insert(QStringLiteral("v12Value"), m_v12Value);
+    // In voltage mode the box shows the target the user means to keep.
+    const bool voltageMode = ui->radioButtonVoltage->isChecked();
+    object.insert(QStringLiteral("v12Value"), voltageMode ? ui->doubleSpinBoxTune12_3->value() : m_v12Value);
 }
 
 void OptionsDialog::importModel(const QJsonObject& object)
 {
     const QJsonValue value = object.value(QStringLiteral("v12Value"));
     m_v12Value = value.isDouble() ? value.toDouble() : 12.0;
-    // In raw mode the box keeps the position; the voltage shows on the way back.
+    // The file carries no trim position: in raw mode the box keeps its own,
+    // and the voltage shows on the way back.
     if (ui->radioButtonVoltage->isChecked())
         adjustTuneControl();
 }

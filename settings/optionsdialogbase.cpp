@@ -239,7 +239,7 @@ void OptionsDialogBase::connectSettingsTab()
 void OptionsDialogBase::fillShowOptions()
 {
     for (const Screen& screen : std::as_const(m_screens)) {
-        screen.picker->setMenu(screen.mask);
+        screen.picker->setMenu(screen.identifier);
         screen.picker->setTitle(screen.title);
     }
 }
@@ -329,6 +329,7 @@ void OptionsDialogBase::parsePacket()
     format24hChecked(b.hasBit(2, PowerGetPacket::kHours24));
     c.comboBoxDateFormatPC->setCurrentIndex(b.dateFormat());
 
+    c.checkBoxShowStatusInterval->setChecked(b.hasBit(3, PowerGetPacket::kSlideShow));
     c.spinBoxShowInterval->setValue(b.slideShowSec());
     for (const ScreenSwitch& sw : std::as_const(m_switches))
         sw.box->setChecked(b.hasBit(3, sw.mask));

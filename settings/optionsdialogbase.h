@@ -77,6 +77,7 @@ protected:
     struct Screen
     {
         PowerDisplay* picker;
+        int identifier; // names the screen to its picker
         QCheckBox* box;
         unsigned char mask;
         PowerGetPacket::Group group;

@@ -15,7 +15,7 @@
 //   points <i> <n>                the first n points of graph i as time:value
 //   closetab <i>                  asks to close tab i, as its close button does
 //   dragtime <pixels>             drags the time axis of the current tab by pixels to the right
-//   text <object>                 the text of a label or button
+//   text <object>                 the text of a label or button, the title of a group
 //   enabled <object>              1 or 0
 //   cell <table> <row> <column>   a table item's text
 //   tick <table> <row> <0|1>      sets a table row's check box
@@ -32,10 +32,27 @@
 //   dockarea                      the control dock's area (1 left, 2 right)
 //   dock <left|right>             moves the control dock
 //   close                         closes the main window as the user would
+//
+// While a dialog of the window is open, object names are looked up in it first.
+//   value <object> [number]       a spin box's value, set first when a number is given
+//   checked <object>              1 or 0 for a check box, radio button or checkable group
+//   items <object>                a combo box's item count and texts
+//   title dialog                  the open dialog's window title
+//   format <object>               a date-time field's display format
+//   grabdialog <path>             the open dialog as a PNG file
+//   closedialog                   closes the open dialog as its title bar's close button does
+//   menu <object> <dx> <dy> <n>   clicks the widget at (dx, dy) from its centre and picks the
+//                                 entry whose data is n from the menu that opens
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QSpinBox>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -62,11 +79,86 @@ QMainWindow* mainWindow()
     return nullptr;
 }
 
+// The open dialog of the window that is not a message or file box.
+QDialog* openDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog && dialog->isVisible() && !qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QFileDialog*>(dialog))
+            return dialog;
+    }
+    return nullptr;
+}
+
 template<typename T>
 T* find(const QString& name)
 {
+    if (QDialog* dialog = openDialog()) {
+        if (T* child = dialog->findChild<T*>(name))
+            return child;
+    }
     QMainWindow* window = mainWindow();
     return window ? window->findChild<T*>(name) : nullptr;
+}
+
+QString value(const QStringList& args)
+{
+    if (auto* box = find<QDoubleSpinBox>(args.value(0))) {
+        if (args.size() > 1)
+            box->setValue(args.value(1).toDouble());
+        return QString::number(box->value());
+    }
+    if (auto* box = find<QSpinBox>(args.value(0))) {
+        if (args.size() > 1)
+            box->setValue(args.value(1).toInt());
+        return QString::number(box->value());
+    }
+    return QStringLiteral("error no spin box");
+}
+
+QString checked(const QString& name)
+{
+    if (auto* button = find<QAbstractButton>(name))
+        return QString::number(button->isChecked());
+    if (auto* group = find<QGroupBox>(name))
+        return QString::number(group->isChecked());
+    return QStringLiteral("error no widget ") + name;
+}
+
+QString items(const QString& name)
+{
+    auto* box = find<QComboBox>(name);
+    if (!box)
+        return QStringLiteral("error no combo");
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return QString::number(box->count()) + QLatin1Char(' ') + texts.join(QLatin1Char('|'));
+}
+
+QString pickFromMenu(const QStringList& args)
+{
+    auto* widget = find<QWidget>(args.value(0));
+    if (!widget)
+        return QStringLiteral("error no widget");
+    const QPoint at = widget->rect().center() + QPoint(args.value(1).toInt(), args.value(2).toInt());
+    const int wanted = args.value(3).toInt();
+    // The menu runs its own loop: pick from it once it is up.
+    QTimer::singleShot(300, [wanted] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions()) {
+            if (action->data().toInt() == wanted) {
+                menu->setActiveAction(action);
+                QTest::keyClick(menu, Qt::Key_Return);
+                return;
+            }
+        }
+        menu->close();
+    });
+    QTimer::singleShot(0, widget, [widget, at] { QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at); });
+    return QStringLiteral("ok");
 }
 
 QString click(const QString& name)
@@ -170,6 +262,8 @@ QString text(const QString& name)
         return label->text();
     if (auto* button = find<QAbstractButton>(name))
         return button->text();
+    if (auto* group = find<QGroupBox>(name))
+        return group->title();
     return QStringLiteral("error no widget ") + name;
 }
 
@@ -226,8 +320,35 @@ QString tabs()
 QString answer(const QString& command, const QStringList& args)
 {
     QMainWindow* window = mainWindow();
+    if (command == QLatin1String("title") && args.value(0) == QLatin1String("dialog")) {
+        QDialog* dialog = openDialog();
+        return dialog ? dialog->windowTitle() : QStringLiteral("error no dialog");
+    }
     if (command == QLatin1String("title"))
         return window ? window->windowTitle() : QStringLiteral("error no window");
+    if (command == QLatin1String("value"))
+        return value(args);
+    if (command == QLatin1String("checked"))
+        return checked(args.value(0));
+    if (command == QLatin1String("items"))
+        return items(args.value(0));
+    if (command == QLatin1String("menu"))
+        return pickFromMenu(args);
+    if (command == QLatin1String("format")) {
+        auto* edit = find<QDateTimeEdit>(args.value(0));
+        return edit ? edit->displayFormat() : QStringLiteral("error no date-time field");
+    }
+    if (command == QLatin1String("grabdialog")) {
+        QDialog* dialog = openDialog();
+        return dialog && dialog->grab().save(args.join(QLatin1Char(' '))) ? QStringLiteral("ok") : QStringLiteral("error");
+    }
+    if (command == QLatin1String("closedialog")) {
+        QDialog* dialog = openDialog();
+        if (!dialog)
+            return QStringLiteral("error no dialog");
+        QTimer::singleShot(0, dialog, &QWidget::close);
+        return QStringLiteral("ok");
+    }
     if (command == QLatin1String("status"))
         return window ? window->statusBar()->currentMessage() + QStringLiteral(" | ") + window->statusBar()->styleSheet()
                       : QStringLiteral("error no window");
