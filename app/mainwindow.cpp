@@ -474,6 +474,11 @@ void MainWindow::on_actionSettings()
         on_actionSettings500();
         return;
     }
+    // A dialog kept from before the unit was plugged in has no page for it.
+    if (m_optionsDialog && !m_optionsDialog->hasSettingsPage() && HidDevice::device()->isOpen()) {
+        delete m_optionsDialog;
+        m_optionsDialog = nullptr;
+    }
     if (!m_optionsDialog) {
         m_optionsDialog = new OptionsDialog(m_updater, this);
         connectOptionsDialog(m_optionsDialog);

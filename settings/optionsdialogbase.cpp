@@ -297,6 +297,8 @@ void OptionsDialogBase::on_paketDataReceived(PowerDataPacket& packet)
     c.labelSerial->setText(tr("Serial number: ") + HidDevice::device()->serialNumber());
     c.labelVersion->setText(tr("Version: ") + m_status.version());
     c.firmwareVersion->setText(m_status.version());
+    // The unit's clock runs on; the first block may come before any status.
+    c.dateTimeEditSyncDevice->setDateTime(QDateTime::fromSecsSinceEpoch(m_status.deviceTime()));
     m_status.setCelsius(!c.checkBoxF->isChecked());
     refreshPickers();
     if (!m_blockReceived)
@@ -376,6 +378,11 @@ void OptionsDialogBase::preparePacket(PowerGetPacket& block)
     }
 }
 
+bool OptionsDialogBase::hasSettingsPage() const
+{
+    return c.tabWidget->indexOf(c.tabSettings) >= 0;
+}
+
 bool OptionsDialogBase::isConnected() const
 {
     return HidDevice::device()->isOpen();
@@ -424,7 +431,7 @@ void OptionsDialogBase::on_restoreDefaults()
 void OptionsDialogBase::closeEvent(QCloseEvent* event)
 {
     // Without a unit there is nothing to save.
-    if (c.tabWidget->indexOf(c.tabSettings) >= 0) {
+    if (hasSettingsPage()) {
         preparePacket();
         if (!sameBytes(m_block, m_reference))
             askToSave();

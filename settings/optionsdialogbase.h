@@ -35,6 +35,8 @@ public:
     void preparePacket() { preparePacket(m_block); }
     void fillShowOptions();
 
+    // Only a dialog built while a unit was connected edits its settings.
+    bool hasSettingsPage() const;
     const PowerGetPacket& workingBlock() const { return m_block; }
     const PowerGetPacket& referenceBlock() const { return m_reference; }
     const PowerDataPacket& status() const { return m_status; }

@@ -3,6 +3,7 @@
 // simulated unit.
 #include "app/helpers.h"
 #include "app/mainwindow.h"
+#include "settings/optionsdialog.h"
 #include "app/settings.h"
 #include "device/hiddevice.h"
 #include "protocol/channelinfo.h"
@@ -206,6 +207,32 @@ private slots:
         m_unit->setSilent(true); // only what the window itself sends
         m_unit->clearWrites();
         inject(report);
+        QCOMPARE(traceOf(m_unit), writes);
+    }
+
+    // While the 12 V trim awaits its result, the unit's OK asks for the block
+    // that carries it, and that block is not followed by a status request.
+    void routingWhileTuning_data()
+    {
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<QStringList>("writes");
+        const QString settings = QStringLiteral("settings-request");
+        QTest::newRow("OK") << powerReport("OK\r", true) << QStringList{settings};
+        QTest::newRow("VTUNE OK") << powerReport("VTUNE OK\r", true) << QStringList{settings};
+        QTest::newRow("ON still drives the panel") << powerReport("ON\r", true)
+                                                    << QStringList{QStringLiteral("status-request"), settings};
+        QTest::newRow("settings block") << powerReport("\x0a", false) << QStringList{};
+    }
+    void routingWhileTuning()
+    {
+        QFETCH(QByteArray, report);
+        QFETCH(QStringList, writes);
+        connectUnit();
+        m_unit->setSilent(true);
+        m_unit->clearWrites();
+        OptionsDialog::m_waitForVtune = true;
+        inject(report);
+        OptionsDialog::m_waitForVtune = false;
         QCOMPARE(traceOf(m_unit), writes);
     }
 

@@ -39,6 +39,7 @@
 //   items <object>                a combo box's item count and texts
 //   title dialog                  the open dialog's window title
 //   format <object>               a date-time field's display format
+//   tab <object> <index>          shows a page of a tab widget
 //   grabdialog <path>             the open dialog as a PNG file
 //   closedialog                   closes the open dialog as its title bar's close button does
 //   menu <object> <dx> <dy> <n>   clicks the widget at (dx, dy) from its centre and picks the
@@ -337,6 +338,13 @@ QString answer(const QString& command, const QStringList& args)
     if (command == QLatin1String("format")) {
         auto* edit = find<QDateTimeEdit>(args.value(0));
         return edit ? edit->displayFormat() : QStringLiteral("error no date-time field");
+    }
+    if (command == QLatin1String("tab")) {
+        auto* tabWidget = find<QTabWidget>(args.value(0));
+        if (!tabWidget)
+            return QStringLiteral("error no tabs");
+        tabWidget->setCurrentIndex(args.value(1).toInt());
+        return tabWidget->tabText(tabWidget->currentIndex());
     }
     if (command == QLatin1String("grabdialog")) {
         QDialog* dialog = openDialog();

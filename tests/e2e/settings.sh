@@ -31,6 +31,20 @@ start_app AMPORA_SIM_MODEL="$model" AMPORA_SIM_OUTPUT=on
 expect_probe 30 " Kelvane Power $model connected" title
 wait_trace 'write status-request'
 
+if [ "$model" = 600 ]; then
+    # Opened with no unit, the dialog has no settings page and closes without asking;
+    # once the unit is back, the next opening edits its settings.
+    sim_control unplug
+    expect_probe 10 "Quenlor Ampora - no device connected" title
+    probe click Settings >/dev/null
+    expect_probe 10 Settings title dialog
+    expect_probe 10 "3 Appearance|Update|About" tabs
+    probe closedialog >/dev/null
+    expect_probe 10 "error no dialog" title dialog
+    sim_control plug
+    expect_probe 10 " Kelvane Power $model connected" title
+fi
+
 probe click Settings >/dev/null
 expect_probe 10 Settings title dialog
 expect_probe 10 "4 Appearance|Power $model Settings|Update|About" tabs
@@ -43,6 +57,11 @@ case $(probe text labelSerial) in "Serial number: 500"*) ;; *) fail "serial: $(p
 [ "$(probe text labelVersion)" != "Version: " ] || fail "no firmware version shown"
 sleep 1 # one more status packet: the screen pictures show live values
 probe grabdialog "$E2E_OUT/settings-$model.png" >/dev/null
+for page in 0:appearance 2:update 3:about; do
+    probe tab tabWidget "${page%%:*}" >/dev/null
+    probe grabdialog "$E2E_OUT/settings-$model-${page#*:}.png" >/dev/null
+done
+probe tab tabWidget 1 >/dev/null
 
 # Apply with Long Touch cleared.
 probe click checkBoxLongtouch_2 >/dev/null
