@@ -16,14 +16,10 @@ OptionsDialog::OptionsDialog(Updater* updater, QWidget* parent)
     , ui(std::make_unique<Ui_OptionsDialog>())
 {
     ui->setupUi(this);
-    const QStringList none{tr("NONE"), tr("NONE")};
     const QList<Screen> screens{
-        {ui->labelShowTotal_2, PowerGetPacket::kScreenTotal, ui->checkBoxShowTotal_2, PowerGetPacket::kScreenTotal, PowerGetPacket::Total,
-         tr("TOTAL"), none + QStringList{tr("NONE")}},
-        {ui->labelShowMain_2, PowerGetPacket::kScreenPower, ui->checkBoxShowMain_2, PowerGetPacket::kScreenPower, PowerGetPacket::Power,
-         tr("POWER"), none + QStringList{tr("LOAD")}},
-        {ui->labelShowUser_2, PowerGetPacket::kScreenSite600, ui->checkBoxShowUser_2, PowerGetPacket::kScreenSite600, PowerGetPacket::Site,
-         tr("SITE"), none + QStringList{tr("NONE")}},
+        screen(PowerGetPacket::Total, ui->labelShowTotal_2, ui->checkBoxShowTotal_2, PowerGetPacket::kScreenTotal),
+        screen(PowerGetPacket::Power, ui->labelShowMain_2, ui->checkBoxShowMain_2, PowerGetPacket::kScreenPower),
+        screen(PowerGetPacket::Site, ui->labelShowUser_2, ui->checkBoxShowUser_2, PowerGetPacket::kScreenSite600),
     };
     const QList<ScreenSwitch> usb{{ui->checkBoxUSB1, PowerGetPacket::kScreenAux},
                                   {ui->checkBoxUSB2, PowerGetPacket::kScreenUsb2},

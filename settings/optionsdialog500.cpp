@@ -9,16 +9,12 @@ OptionsDialog500::OptionsDialog500(Updater* updater, QWidget* parent)
     , ui(std::make_unique<Ui_OptionsDialog500>())
 {
     ui->setupUi(this);
-    const QStringList none{tr("NONE"), tr("NONE")};
     const QList<Screen> screens{
-        {ui->labelShowTotal_2, PowerGetPacket::kScreenTotal, ui->checkBoxShowTotal_2, PowerGetPacket::kScreenTotal, PowerGetPacket::Total,
-         tr("TOTAL"), none + QStringList{tr("NONE")}},
-        {ui->labelShowMain_2, PowerGetPacket::kScreenPower, ui->checkBoxShowMain_2, PowerGetPacket::kScreenPower, PowerGetPacket::Power,
-         tr("POWER"), none + QStringList{tr("LOAD")}},
-        {ui->labelShowAux_2, PowerGetPacket::kScreenAux, ui->checkBoxShowAux_2, PowerGetPacket::kScreenAux, PowerGetPacket::Aux, tr("AUX"),
-         none + QStringList{tr("USB C")}},
-        {ui->labelShowUser_2, PowerGetPacket::kScreenSite600, ui->checkBoxShowUser_2, PowerGetPacket::siteMask(Helpers::powerMode),
-         PowerGetPacket::Site, tr("SITE"), none + QStringList{tr("NONE")}},
+        screen(PowerGetPacket::Total, ui->labelShowTotal_2, ui->checkBoxShowTotal_2, PowerGetPacket::kScreenTotal),
+        screen(PowerGetPacket::Power, ui->labelShowMain_2, ui->checkBoxShowMain_2, PowerGetPacket::kScreenPower),
+        screen(PowerGetPacket::Aux, ui->labelShowAux_2, ui->checkBoxShowAux_2, PowerGetPacket::kScreenAux),
+        screen(PowerGetPacket::Site, ui->labelShowUser_2, ui->checkBoxShowUser_2,
+               PowerGetPacket::siteMask(Helpers::powerMode)),
     };
     initialise(OptionsControls::of(ui.get()), screens, {});
 }

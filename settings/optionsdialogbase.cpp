@@ -61,6 +61,23 @@ void storeSavePath(const QString& file)
 }
 } // namespace
 
+OptionsDialogBase::Screen OptionsDialogBase::screen(PowerGetPacket::Group group, PowerDisplay* picker, QCheckBox* box,
+                                                    unsigned char mask)
+{
+    const QString none = tr("NONE");
+    switch (group) {
+    case PowerGetPacket::Total:
+        return {picker, PowerGetPacket::kScreenTotal, box, mask, group, tr("TOTAL"), {none, none, none}};
+    case PowerGetPacket::Power:
+        return {picker, PowerGetPacket::kScreenPower, box, mask, group, tr("POWER"), {none, none, tr("LOAD")}};
+    case PowerGetPacket::Aux:
+        return {picker, PowerGetPacket::kScreenAux, box, mask, group, tr("AUX"), {none, none, tr("USB C")}};
+    case PowerGetPacket::Site:
+        break;
+    }
+    return {picker, PowerGetPacket::kScreenSite600, box, mask, group, tr("SITE"), {none, none, none}};
+}
+
 OptionsDialogBase::OptionsDialogBase(Updater* updater, QWidget* parent)
     : QDialog(parent)
     , m_updater(updater)
@@ -399,22 +416,23 @@ void OptionsDialogBase::send(PowerSetPacket::Command command)
 
 void OptionsDialogBase::on_apply()
 {
-    if (!isConnected()) {
-        Helpers::warning(this, tr("Warning"), tr("Device disconnected"), QMessageBox::Ok, QMessageBox::Ok);
-        return;
-    }
-    preparePacket();
-    send(PowerSetPacket::kApply);
+    sendIfConnected(PowerSetPacket::kApply);
 }
 
 void OptionsDialogBase::on_save()
 {
+    sendIfConnected(PowerSetPacket::kSave);
+}
+
+bool OptionsDialogBase::sendIfConnected(PowerSetPacket::Command command)
+{
     if (!isConnected()) {
         Helpers::warning(this, tr("Warning"), tr("Device disconnected"), QMessageBox::Ok, QMessageBox::Ok);
-        return;
+        return false;
     }
     preparePacket();
-    send(PowerSetPacket::kSave);
+    send(command);
+    return true;
 }
 
 void OptionsDialogBase::on_sync()
@@ -444,15 +462,7 @@ bool OptionsDialogBase::askToSave()
 {
     const int answer = Helpers::warning(this, tr("Close"), tr("Ampora ") + tr("Settings are not saved. Save now?"),
                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    if (answer != QMessageBox::Yes)
-        return false;
-    if (!isConnected()) {
-        Helpers::warning(this, tr("Warning"), tr("Device disconnected"), QMessageBox::Ok, QMessageBox::Ok);
-        return false;
-    }
-    preparePacket();
-    send(PowerSetPacket::kStore);
-    return true;
+    return answer == QMessageBox::Yes && sendIfConnected(PowerSetPacket::kStore);
 }
 
 void OptionsDialogBase::done(int result)

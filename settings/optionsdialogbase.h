@@ -93,6 +93,9 @@ protected:
         unsigned char mask;
     };
 
+    // A screen's picker with its menu, title and placeholder; mask is its switch.
+    static Screen screen(PowerGetPacket::Group group, PowerDisplay* picker, QCheckBox* box, unsigned char mask);
+
     OptionsDialogBase(Updater* updater, QWidget* parent);
     // Runs the construction steps once the model's form is set up.
     void initialise(const OptionsControls& controls, const QList<Screen>& screens,
@@ -115,6 +118,8 @@ protected:
 
     bool isConnected() const;
     void send(PowerSetPacket::Command command);
+    // Apply, Save and the close prompt need the unit there: says so otherwise.
+    bool sendIfConnected(PowerSetPacket::Command command);
     void refreshPickers();
     void sendBlockRequest();
 
