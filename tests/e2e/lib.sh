@@ -26,12 +26,7 @@ ini_dir="$HOME/Quenlor/Quenlor Ampora"
 mkdir -p "$ini_dir"
 printf '[Update]\nserver=https://127.0.0.1:9\n' > "$ini_dir/Quenlor Ampora.ini"
 
-# The single-instance guard is per user: an instance of an earlier test that
-# is still going away would turn this one down.
-no_other_app() { ! pgrep -x -u "$(id -u)" ampora >/dev/null; }
-
 start_app() {
-    wait_until 20 no_other_app || fail "another ampora still runs: $(pgrep -a -x ampora | tr '\n' ' ')"
     : > "$AMPORA_PROBE_IN"   # a restarted app must not replay old commands
     : > "$AMPORA_PROBE_OUT"
     env "$@" LD_PRELOAD="$AMPORA_SIM_LIB:$AMPORA_PROBE_LIB" "$AMPORA_BIN" >>"$E2E_OUT/app.log" 2>&1 &
@@ -66,7 +61,10 @@ probe() {
     echo "$id $*" >> "$AMPORA_PROBE_IN"
     local deadline=$((SECONDS + 20))
     until grep -q "^$id " "$AMPORA_PROBE_OUT"; do
-        [ $SECONDS -lt $deadline ] || fail "the probe did not answer: $* (running: $(pgrep -a -x ampora | tr '\n' ' '))"
+        if [ $SECONDS -ge $deadline ]; then
+            import -window root "$E2E_OUT/no-answer.png" 2>/dev/null || true
+            fail "the probe did not answer: $* (screen in no-answer.png)"
+        fi
         sleep 0.05
     done
     grep -m1 "^$id " "$AMPORA_PROBE_OUT" | cut -d' ' -f2-
