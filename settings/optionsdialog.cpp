@@ -80,9 +80,9 @@ void OptionsDialog::adjustTuneControl()
 
 void OptionsDialog::setTuneControlsEnabled(bool enabled)
 {
-    for (QWidget* control : {static_cast<QWidget*>(ui->pushButtonVtune), static_cast<QWidget*>(ui->pushButtonApply_2),
-                             static_cast<QWidget*>(ui->pushButtonSave_2), static_cast<QWidget*>(ui->radioButtonVoltage),
-                             static_cast<QWidget*>(ui->radioButtonDigipot)})
+    const QList<QWidget*> controls{ui->pushButtonVtune, ui->pushButtonApply_2, ui->pushButtonSave_2,
+                                   ui->radioButtonVoltage, ui->radioButtonDigipot};
+    for (QWidget* control : controls)
         control->setEnabled(enabled);
 }
 
